@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb xauth xdotool x11-utils imagemagick
-  locales fonts-wqy-microhei
+  locales fonts-wqy-microhei fonts-wine
   libgtest-dev googletest libbenchmark-dev
   libopenmpt-dev openmpt123 libxmp-dev libfftw3-dev
   clang libclang-rt-14-dev

@@ -63,6 +63,9 @@ wine_session_start() {
     echo "wine session: creating the Wine prefix (about 20 s)"
   fi
   "$VELLUMAR_WINE" wineboot -i >/dev/null 2>&1 || true
+  # No window manager runs: Wine draws captions and frames itself.
+  "$VELLUMAR_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  "$VELLUMAR_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
   "$WINESERVER" -w
 }
 
