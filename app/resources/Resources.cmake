@@ -5,31 +5,29 @@
 # so the top-level compile options meant for C++ never reach windres.
 include_guard(GLOBAL)
 
-set(VELLUMAR_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(VELLUMAR_ICON_TOOL ${CMAKE_CURRENT_LIST_DIR}/../../tools/icon/make_icon.py)
-# The distribution's Python first: the one on PATH may be another install.
-find_program(VELLUMAR_PYTHON NAMES python3 HINTS /usr/bin REQUIRED)
-
 function(vellumar_add_resources target)
   if(NOT CMAKE_RC_COMPILER)
     message(FATAL_ERROR "vellumar_add_resources: no resource compiler (CMAKE_RC_COMPILER)")
   endif()
+  # The distribution's Python first: the one on PATH may be another install.
+  find_program(VELLUMAR_PYTHON NAMES python3 HINTS /usr/bin REQUIRED)
+  set(resources ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
+  get_filename_component(tool ${resources}/../../tools/icon/make_icon.py ABSOLUTE)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
   set(icon ${out}/Vellumar.ico)
   set(object ${out}/Vellumar.res.o)
   add_custom_command(OUTPUT ${icon}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-    COMMAND ${VELLUMAR_PYTHON} ${VELLUMAR_ICON_TOOL} ${icon}
-    DEPENDS ${VELLUMAR_ICON_TOOL}
+    COMMAND ${VELLUMAR_PYTHON} ${tool} ${icon}
+    DEPENDS ${tool}
     COMMENT "Drawing the icon for ${target}"
     VERBATIM)
   add_custom_command(OUTPUT ${object}
     COMMAND ${CMAKE_RC_COMPILER} -O coff
-            --include-dir ${out} --include-dir ${VELLUMAR_RESOURCES_DIR}
-            ${VELLUMAR_RESOURCES_DIR}/Vellumar.rc ${object}
-    DEPENDS ${VELLUMAR_RESOURCES_DIR}/Vellumar.rc
-            ${VELLUMAR_RESOURCES_DIR}/Vellumar.manifest ${icon}
-    WORKING_DIRECTORY ${out}
+            --include-dir ${out} --include-dir ${resources}
+            ${resources}/Vellumar.rc ${object}
+    DEPENDS ${resources}/Vellumar.rc
+            ${resources}/Vellumar.manifest ${icon}
     COMMENT "Compiling the resources of ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${object})
