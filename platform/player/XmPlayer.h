@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/player/XmSong.h"  // the read-only song model the loader makes
+
 namespace xm {
 
-struct Song;  // read-only song model made by the loader
+struct Song;
 
 enum class Interpolation { Nearest, Linear, Cubic, Sinc };
 

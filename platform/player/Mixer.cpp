@@ -1,0 +1,203 @@
+#include "platform/player/Mixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/player/PeriodTables.h"
+
+namespace xm {
+namespace {
+
+constexpr int64_t kOne = int64_t{1} << 32;
+constexpr int32_t kPhaseBits = 10;
+constexpr int32_t kPhases = 1 << kPhaseBits;
+constexpr int32_t kSincTaps = 8;
+// Full scale of a channel at volume 64, centre panning stays below clipping
+// with a few channels at once, close to the reference players' level.
+constexpr float kMasterGain = 0.5f / 65536.0f;
+
+struct Kernels {
+    std::array<std::array<float, 4>, kPhases> cubic{};
+    std::array<std::array<float, kSincTaps>, kPhases> sinc{};
+    Kernels() {
+        for (int32_t p = 0; p < kPhases; ++p) {
+            double t = static_cast<double>(p) / kPhases, t2 = t * t, t3 = t2 * t;
+            cubic[p] = {static_cast<float>((-t3 + 2 * t2 - t) / 2), static_cast<float>((3 * t3 - 5 * t2 + 2) / 2),
+                        static_cast<float>((-3 * t3 + 4 * t2 + t) / 2), static_cast<float>((t3 - t2) / 2)};
+            double sum = 0;
+            std::array<double, kSincTaps> taps{};
+            for (int32_t k = 0; k < kSincTaps; ++k) {
+                double x = (k - 3) - t;  // taps at -3..+4 around the position
+                double sinc = std::abs(x) < 1e-9 ? 1.0 : std::sin(M_PI * x) / (M_PI * x);
+                double w = x / 4.0;  // Blackman window over -4..4
+                double window = std::abs(w) >= 1 ? 0 : 0.42 + 0.5 * std::cos(M_PI * w) + 0.08 * std::cos(2 * M_PI * w);
+                taps[k] = sinc * window;
+                sum += taps[k];
+            }
+            for (int32_t k = 0; k < kSincTaps; ++k) sinc[p][k] = static_cast<float>(taps[k] / sum);
+        }
+    }
+};
+
+const Kernels& KernelsOnce() {
+    static const Kernels kernels;
+    return kernels;
+}
+
+// End of the played part of a sample: the loop end when it loops.
+int32_t PlayedLength(const Sample& s) { return s.loop == LoopType::None ? s.length : s.loopStart + s.loopLength; }
+
+template <Interpolation kind>
+float Read(const int16_t* f, int64_t position) {
+    int64_t i = position >> 32;
+    uint32_t fraction = static_cast<uint32_t>(position);
+    const int16_t* p = f + i;
+    if constexpr (kind == Interpolation::Nearest) {
+        return p[0];
+    } else if constexpr (kind == Interpolation::Linear) {
+        return p[0] + (p[1] - p[0]) * (fraction * (1.0f / 4294967296.0f));
+    } else if constexpr (kind == Interpolation::Cubic) {
+        const auto& c = KernelsOnce().cubic[fraction >> (32 - kPhaseBits)];
+        return c[0] * p[-1] + c[1] * p[0] + c[2] * p[1] + c[3] * p[2];
+    } else {
+        const auto& c = KernelsOnce().sinc[fraction >> (32 - kPhaseBits)];
+        float s = 0;
+        for (int32_t k = 0; k < kSincTaps; ++k) s += c[k] * p[k - 3];
+        return s;
+    }
+}
+
+// Moves past the end of the played part: loops, bounces or stops.
+bool WrapPosition(Voice& v) {
+    const Sample& s = *v.sample;
+    int64_t end = int64_t{PlayedLength(s)} << 32;
+    int64_t start = int64_t{s.loopStart} << 32, length = int64_t{s.loopLength} << 32;
+    if (s.loop == LoopType::None) return v.position < end;
+    if (s.loop == LoopType::Forward) {
+        if (v.position >= end) v.position = start + (v.position - start) % length;
+        return true;
+    }
+    for (int32_t bounces = 0; bounces < 4; ++bounces) {  // ping-pong: mirror at either end
+        if (!v.backwards && v.position >= end) {
+            v.position = 2 * end - 1 - v.position;
+            v.backwards = true;
+        } else if (v.backwards && v.position < start) {
+            v.position = 2 * start - 1 - v.position;
+            v.backwards = false;
+        } else {
+            break;
+        }
+    }
+    v.position = std::clamp(v.position, start, end - 1);
+    return true;
+}
+
+// Advances a voice that cannot be heard without reading its sample.
+void SkipVoice(Voice& v, int32_t frames) {
+    const Sample& s = *v.sample;
+    int64_t end = int64_t{PlayedLength(s)} << 32;
+    int64_t start = int64_t{s.loopStart} << 32, length = int64_t{s.loopLength} << 32;
+    int64_t delta = v.step * frames;
+    if (!v.backwards && v.position + delta < end) {
+        v.position += delta;
+        return;
+    }
+    if (s.loop == LoopType::None) {
+        v.sample = nullptr;
+    } else if (s.loop == LoopType::Forward) {
+        v.position = start + (v.position + delta - start) % length;
+    } else {  // ping-pong: unfold one forward and one backward pass into 0..2L
+        int64_t unfolded = v.backwards ? length + (end - 1 - v.position) : v.position - start;
+        unfolded = (unfolded + delta) % (2 * length);
+        v.backwards = unfolded >= length;
+        v.position = v.backwards ? end - 1 - (unfolded - length) : start + unfolded;
+    }
+}
+
+template <Interpolation kind>
+void MixVoice(Voice& v, float* mix, int32_t frames) {
+    const int16_t* f = v.sample->Frames();
+    const int64_t end = int64_t{PlayedLength(*v.sample)} << 32;
+    const int64_t start = int64_t{v.sample->loopStart} << 32;
+    for (int32_t n = 0; n < frames; ++n) {
+        float s = Read<kind>(f, v.position);
+        mix[2 * n] += s * v.left;
+        mix[2 * n + 1] += s * v.right;
+        if (v.rampLeft > 0) {
+            v.left += v.leftStep;
+            v.right += v.rightStep;
+            if (--v.rampLeft == 0) v.left = v.leftTarget, v.right = v.rightTarget;
+        }
+        v.position += v.backwards ? -v.step : v.step;
+        if ((v.backwards ? v.position < start : v.position >= end) && !WrapPosition(v)) {
+            v.sample = nullptr;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+Mixer::Mixer(int32_t channels, int32_t sampleRate, Interpolation interpolation, bool volumeRamp)
+    : sampleRate_(sampleRate), interpolation_(interpolation), volumeRamp_(volumeRamp),
+      quickRampFrames_(std::max(1, sampleRate / 200)), voices_(2 * channels) {
+    KernelsOnce();
+}
+
+void Mixer::SetGains(Voice& v, float left, float right, int32_t rampFrames) {
+    v.leftTarget = left, v.rightTarget = right;
+    if (!volumeRamp_ || rampFrames <= 0 || (left == v.left && right == v.right)) {
+        v.left = left, v.right = right, v.rampLeft = 0;
+        return;
+    }
+    v.rampLeft = rampFrames;
+    v.leftStep = (left - v.left) / rampFrames;
+    v.rightStep = (right - v.right) / rampFrames;
+}
+
+void Mixer::Update(int32_t index, Channel& ch, bool linearPeriods, int32_t tickFrames) {
+    Voice& v = voices_[index];
+    if (ch.trigger) {
+        if (volumeRamp_ && v.sample && (v.left != 0 || v.right != 0)) {
+            Voice& fade = voices_[voices_.size() / 2 + index];
+            fade = v;
+            SetGains(fade, 0, 0, quickRampFrames_);
+        }
+        const Sample* s = ch.sample;
+        bool playable = s && s->length > 0 && ch.sampleStart < PlayedLength(*s);
+        v.sample = playable ? s : nullptr;  // an offset past the end stops the voice
+        v.position = int64_t{ch.sampleStart} << 32;
+        v.backwards = false;
+        if (volumeRamp_) v.left = v.right = 0;
+        ch.trigger = false;
+    }
+    v.step = static_cast<int64_t>(PeriodToHz(linearPeriods, ch.finalPeriod) / sampleRate_ * static_cast<double>(kOne));
+    // FT2's pan law: the square root of the panning share on each side.
+    float volume = ch.finalVolume * kMasterGain;
+    float left = volume * std::sqrt((256 - ch.finalPanning) / 256.0f);
+    float right = volume * std::sqrt(ch.finalPanning / 256.0f);
+    SetGains(v, left, right, ch.quickRamp ? quickRampFrames_ : tickFrames);
+    ch.quickRamp = false;
+}
+
+void Mixer::Mix(int16_t* out, int32_t frames) {
+    frames = std::min(frames, kMaxFrames);
+    std::fill(mix_.begin(), mix_.begin() + 2 * frames, 0.0f);
+    for (Voice& v : voices_) {
+        if (!v.sample) continue;
+        if (v.left == 0 && v.right == 0 && v.rampLeft == 0) {
+            SkipVoice(v, frames);
+            continue;
+        }
+        switch (interpolation_) {
+        case Interpolation::Nearest: MixVoice<Interpolation::Nearest>(v, mix_.data(), frames); break;
+        case Interpolation::Linear: MixVoice<Interpolation::Linear>(v, mix_.data(), frames); break;
+        case Interpolation::Cubic: MixVoice<Interpolation::Cubic>(v, mix_.data(), frames); break;
+        case Interpolation::Sinc: MixVoice<Interpolation::Sinc>(v, mix_.data(), frames); break;
+        }
+    }
+    for (int32_t i = 0; i < 2 * frames; ++i)
+        out[i] = static_cast<int16_t>(std::lrint(std::clamp(mix_[i], -32768.0f, 32767.0f)));
+}
+
+}  // namespace xm
