@@ -23,7 +23,7 @@ namespace {
 constexpr double kFt2MeanFloor = 0.968;      // libopenmpt's mean over these tests
 constexpr double kBelowOpenmptAllowed = 0.02;
 constexpr double kAgainstOpenmptFloor = 0.96;
-constexpr double kSongDurationMs = 50;
+constexpr double kDurationMs = 50;
 constexpr double kSilentDbfs = -60;
 constexpr double kHardRightDb = 6;  // right louder than left in every sounding 10 ms
 
@@ -234,9 +234,16 @@ protected:
 std::string Corpus::SkipReason;
 std::vector<Row> Corpus::Rows;
 
-TEST_F(Corpus, EveryFileRendersWithBothPlayers) {
+// Durations are compared on every file, not only the songs: a render that
+// stops early would hide the rest of a test from the left-right comparison.
+TEST_F(Corpus, EveryFileRendersAsLongAsOpenmpts) {
     EXPECT_GT(Rows.size(), 0u) << "no .xm files in " << CORPUS_DIR;
-    for (const Row& r : Rows) EXPECT_EQ(r.error, "") << r.file;
+    for (const Row& r : Rows) {
+        EXPECT_EQ(r.error, "") << r.file;
+        if (!r.error.empty()) continue;
+        EXPECT_NEAR(r.oursSeconds * 1000, r.openmptSeconds * 1000, kDurationMs) << r.file << " at nearest";
+        EXPECT_NEAR(r.oursLinearSeconds * 1000, r.openmptLinearSeconds * 1000, kDurationMs) << r.file << " at linear";
+    }
 }
 
 TEST_F(Corpus, LeftChannelMatchesFt2RecordingOnTheRight) {
@@ -244,7 +251,11 @@ TEST_F(Corpus, LeftChannelMatchesFt2RecordingOnTheRight) {
     int32_t scored = 0;
     for (const Row* r : Judged(Judge::LeftAgainstRight)) {
         if (!r->openmptLr.scored) continue;
-        ASSERT_TRUE(r->oursLr.scored) << r->file << ": our right channel is silent where libopenmpt's is not";
+        if (!r->oursLr.scored) {
+            // A test that should stay silent is judged by its level instead.
+            EXPECT_TRUE(r->silent) << r->file << ": our right channel is silent where libopenmpt's is not";
+            continue;
+        }
         EXPECT_GE(r->oursLr.score, r->openmptLr.score - kBelowOpenmptAllowed)
             << r->file << ": ours " << r->oursLr.score << ", libopenmpt " << r->openmptLr.score;
         ours += r->oursLr.score;
@@ -270,15 +281,12 @@ TEST_F(Corpus, PanningTestsMatchOpenmpt) {
             << " dB)";
 }
 
-TEST_F(Corpus, SongsMatchOpenmptInSoundAndLength) {
+TEST_F(Corpus, SongsSoundLikeOpenmpts) {
     std::vector<const Row*> songs = Judged(Judge::Song);
     EXPECT_EQ(songs.size(), 2u);
     for (const Row* r : songs) {
         EXPECT_GE(r->vsNearest.score, kAgainstOpenmptFloor) << r->file << " at nearest";
         EXPECT_GE(r->vsLinear.score, kAgainstOpenmptFloor) << r->file << " at linear";
-        EXPECT_NEAR(r->oursSeconds * 1000, r->openmptSeconds * 1000, kSongDurationMs) << r->file << " at nearest";
-        EXPECT_NEAR(r->oursLinearSeconds * 1000, r->openmptLinearSeconds * 1000, kSongDurationMs)
-            << r->file << " at linear";
     }
 }
 
