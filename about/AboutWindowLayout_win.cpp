@@ -1,5 +1,7 @@
 #include "about/AboutWindowLayout_win.h"
 
+#include "about/AboutWindow_win.h"
+
 namespace {
 
 const COLORREF kBlack = RGB(0, 0, 0);
@@ -19,12 +21,12 @@ WindowLayout MakeAboutWindowLayout() {
     layout.keyboardNavigation = false;  // Esc does not close it
     layout.controls = {
         {"时钟1", ControlKind::Timer, 56, 88, 26, 26, "", 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-         nullptr},
+         时钟1_Tick},
         {"标签", ControlKind::Label, 8, 8, 328, 61, "", 0, 0, 0, 0, 0, kGreen, kBlack, nullptr, nullptr,
          nullptr, nullptr},
     };
-    layout.created = nullptr;
-    layout.destroying = nullptr;
+    layout.created = AboutWindow_Created;
+    layout.destroying = AboutWindow_Closing;
     return layout;
 }
 
