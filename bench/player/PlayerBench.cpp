@@ -89,9 +89,14 @@ Player Xmp(int32_t interpolation) {
     };
 }
 
-// Median over runs of audio seconds per CPU second for all songs together.
-double Speed(const Player& play, const std::vector<Image>& songs, int32_t runs) {
-    for (const Image& song : songs) play(song);  // warm caches and the allocator
+struct Measured {
+    double speed;         // median over runs of audio seconds per CPU second
+    double audioSeconds;  // rendered per run, all songs together
+};
+
+Measured Speed(const Player& play, const std::vector<Image>& songs, int32_t runs) {
+    int64_t audio = 0;
+    for (const Image& song : songs) audio += play(song);  // also warms caches and the allocator
     std::vector<double> speeds;
     for (int32_t r = 0; r < runs; ++r) {
         int64_t frames = 0;
@@ -101,7 +106,7 @@ double Speed(const Player& play, const std::vector<Image>& songs, int32_t runs) 
         speeds.push_back(frames / static_cast<double>(kRate) / spent);
     }
     std::sort(speeds.begin(), speeds.end());
-    return speeds[speeds.size() / 2];
+    return {speeds[speeds.size() / 2], audio / static_cast<double>(kRate)};
 }
 
 struct Setting {
@@ -143,14 +148,15 @@ int main(int argc, char** argv) {
     std::printf("songs: milky.xm + slumberjack.xm, %.1f s of audio; median of %d runs; "
                 "figures are seconds of audio per CPU second\n",
                 seconds, runs);
-    std::printf("%-8s %10s %10s %10s %12s %12s   (libopenmpt / libxmp setting)\n", "interp", "ours", "libopenmpt",
-                "libxmp", "ours/openmpt", "ours/xmp");
+    std::printf("%-8s %10s %10s %10s %12s %12s   libopenmpt / libxmp setting, audio s per run\n", "interp",
+                "ours", "libopenmpt", "libxmp", "ours/openmpt", "ours/xmp");
     for (const Setting& s : settings) {
-        double ours = Speed(s.ours, songs, runs);
-        double openmpt = Speed(s.openmpt, songs, runs);
-        double xmp = Speed(s.xmp, songs, runs);
-        std::printf("%-8s %10.0f %10.0f %10.0f %12.2f %12.2f   (%s / %s)\n", s.name, ours, openmpt, xmp,
-                    ours / openmpt, ours / xmp, s.openmptName, s.xmpName);
+        Measured ours = Speed(s.ours, songs, runs);
+        Measured openmpt = Speed(s.openmpt, songs, runs);
+        Measured xmp = Speed(s.xmp, songs, runs);
+        std::printf("%-8s %10.0f %10.0f %10.0f %12.2f %12.2f   %s / %s, %.1f / %.1f / %.1f\n", s.name, ours.speed,
+                    openmpt.speed, xmp.speed, ours.speed / openmpt.speed, ours.speed / xmp.speed, s.openmptName,
+                    s.xmpName, ours.audioSeconds, openmpt.audioSeconds, xmp.audioSeconds);
         std::fflush(stdout);
     }
     return 0;
