@@ -1,0 +1,238 @@
+// Replayer: per-tick traces of one channel on tiny modules, compared with
+// tables worked out from FT2's rules; and whole-song order sequences.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/player/Replayer.h"
+#include "tests/native/player/TestModule.h"
+
+using namespace xmtest;
+using xm::Cell;
+
+namespace {
+
+constexpr uint8_t C4 = 49, D4 = 51;  // note numbers: C-4 is 4 * 12 + 1
+constexpr int32_t kPeriodC4 = 4608;  // linear: 7680 - note * 64
+constexpr int32_t kSemitone = 64;
+
+struct Tick { int32_t row, tick, period, volume, panning; };
+
+bool operator==(const Tick& a, const Tick& b) {
+    return a.row == b.row && a.tick == b.tick && a.period == b.period && a.volume == b.volume && a.panning == b.panning;
+}
+
+std::string Show(const std::vector<Tick>& ticks) {
+    std::ostringstream s;
+    for (const Tick& t : ticks)
+        s << "\n  row " << t.row << " tick " << t.tick << " period " << t.period << " volume " << t.volume << " pan "
+          << t.panning;
+    return s.str();
+}
+
+TestInstrument LoopedInstrument() {
+    TestInstrument ins;
+    TestSample s;
+    s.frames = SquareWave(64, 16);
+    s.loopStart = 0, s.loopLength = 64, s.loopType = 1;
+    ins.samples = {s};
+    return ins;
+}
+
+// One channel, speed 3, instrument 1 looping; rows as given.
+TestModule OneChannel(const std::vector<Cell>& rows) {
+    TestModule m;
+    m.channels = 1;
+    m.speed = 3;
+    m.patterns = {TestPattern{static_cast<int32_t>(rows.size()), rows}};
+    m.instruments = {LoopedInstrument()};
+    return m;
+}
+
+// Runs the song for ticks, recording channel 0 after each tick.
+std::vector<Tick> Trace(const TestModule& m, int32_t ticks) {
+    auto song = MustLoad(m.Image());
+    std::vector<Tick> trace;
+    if (!song) return trace;
+    xm::Replayer r(*song, true, false);
+    for (int32_t i = 0; i < ticks && r.Tick(); ++i) {
+        const xm::Channel& ch = r.ChannelAt(0);
+        trace.push_back({r.Position().row, r.Position().tick, ch.finalPeriod, ch.volume, ch.finalPanning});
+    }
+    return trace;
+}
+
+struct TraceCase {
+    const char* what;
+    std::vector<Cell> rows;
+    std::vector<Tick> expect;
+};
+
+const int32_t P = kPeriodC4;
+const TraceCase kTraceCases[] = {
+    {"A0x slides down on ticks 1 and 2; A00 reuses the memory",
+     {{C4, 1, 0, 0xA, 0x02}, {0, 0, 0, 0xA, 0x00}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 62, 128}, {0, 2, P, 60, 128}, {1, 0, P, 60, 128}, {1, 1, P, 58, 128}, {1, 2, P, 56, 128}}},
+    {"volume column sets 0x20, then slides up 3 per tick (7x)",
+     {{C4, 1, 0x30, 0, 0}, {0, 0, 0x73, 0, 0}},
+     {{0, 0, P, 32, 128}, {0, 1, P, 32, 128}, {0, 2, P, 32, 128}, {1, 0, P, 32, 128}, {1, 1, P, 35, 128}, {1, 2, P, 38, 128}}},
+    {"1xx slides the period up by 4x per tick; 100 keeps it",
+     {{C4, 1, 0, 0x1, 0x02}, {0, 0, 0, 0x1, 0x00}},
+     {{0, 0, P, 64, 128}, {0, 1, P - 8, 64, 128}, {0, 2, P - 16, 64, 128}, {1, 0, P - 16, 64, 128}, {1, 1, P - 24, 64, 128}, {1, 2, P - 32, 64, 128}}},
+    {"E1x and X1x slide once on the first tick, by 4x and by x",
+     {{C4, 1, 0, 0xE, 0x13}, {0, 0, 0, 0x21, 0x15}},
+     {{0, 0, P - 12, 64, 128}, {0, 1, P - 12, 64, 128}, {0, 2, P - 12, 64, 128}, {1, 0, P - 17, 64, 128}, {1, 1, P - 17, 64, 128}, {1, 2, P - 17, 64, 128}}},
+    {"3xx glides to the new note without retriggering and stops on it",
+     {{C4, 1, 0, 0, 0}, {D4, 0, 0, 0x3, 0x10}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P, 64, 128}, {1, 0, P, 64, 128}, {1, 1, P - 64, 64, 128}, {1, 2, P - 2 * kSemitone, 64, 128}}},
+    {"arpeggio follows FT2's ticks-left order: tick 1 plays y, tick 2 plays x",
+     {{C4, 1, 0, 0x0, 0x47}},
+     {{0, 0, P, 64, 128}, {0, 1, P - 7 * kSemitone, 64, 128}, {0, 2, P - 4 * kSemitone, 64, 128}}},
+    {"4xy vibrato: sine depth 8, speed 16; position advances after use",
+     {{C4, 1, 0, 0x4, 0x48}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P + 24, 64, 128}}},
+    {"8xx and volume-column panning (x 16)",
+     {{C4, 1, 0, 0x8, 0x40}, {0, 0, 0xCF, 0, 0}},
+     {{0, 0, P, 64, 0x40}, {0, 1, P, 64, 0x40}, {0, 2, P, 64, 0x40}, {1, 0, P, 64, 0xF0}, {1, 1, P, 64, 0xF0}, {1, 2, P, 64, 0xF0}}},
+    {"note-off without a volume envelope cuts the volume",
+     {{C4, 1, 0, 0, 0}, {xm::kNoteOff, 0, 0, 0, 0}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P, 64, 128}, {1, 0, P, 0, 128}, {1, 1, P, 0, 128}, {1, 2, P, 0, 128}}},
+    {"K02 keys off on tick 2",
+     {{C4, 1, 0, 0x14, 0x02}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P, 0, 128}}},
+    {"EC1 cuts on tick 1",
+     {{C4, 1, 0, 0xE, 0xC1}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 0, 128}, {0, 2, P, 0, 128}}},
+    {"ED2 delays the note to tick 2, with the volume column",
+     {{C4, 1, 0, 0, 0}, {D4, 1, 0x20, 0xE, 0xD2}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P, 64, 128}, {1, 0, P, 64, 128}, {1, 1, P, 64, 128}, {1, 2, P - 2 * kSemitone, 16, 128}}},
+    {"T01 tremor: on for one tick, off for two",
+     {{C4, 1, 0, 0x1D, 0x01}, {0, 0, 0, 0x1D, 0x00}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 128}, {0, 2, P, 0, 128}, {1, 0, P, 0, 128}, {1, 1, P, 0, 128}, {1, 2, P, 64, 128}}},
+    {"P0x slides the panning left per tick, memory kept",
+     {{C4, 1, 0, 0x19, 0x04}, {0, 0, 0, 0x19, 0x00}},
+     {{0, 0, P, 64, 128}, {0, 1, P, 64, 124}, {0, 2, P, 64, 120}, {1, 0, P, 64, 120}, {1, 1, P, 64, 116}, {1, 2, P, 64, 112}}},
+};
+
+TEST(Replayer, EffectTraces) {
+    for (const TraceCase& c : kTraceCases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Tick> got = Trace(OneChannel(c.rows), static_cast<int32_t>(c.expect.size()));
+        EXPECT_EQ(got, c.expect) << "expected" << Show(c.expect) << "\ngot" << Show(got);
+    }
+}
+
+TEST(Replayer, VolumeEnvelopeAndFadeout) {
+    TestModule m = OneChannel({{C4, 1, 0, 0, 0}, {xm::kNoteOff, 0, 0, 0, 0}, {}});
+    m.instruments[0].volumeEnvelope = {{{0, 64}, {2, 32}}, 1, 0, 0, xm::kEnvelopeOn | xm::kEnvelopeSustain};
+    m.instruments[0].fadeout = 8192;
+    auto song = MustLoad(m.Image());
+    ASSERT_TRUE(song);
+    xm::Replayer r(*song, true, false);
+    // Envelope 64 -> 48 -> 32, held at the sustain point; after the key-off
+    // the fadeout takes a quarter per tick.
+    const int32_t expect[] = {65535, 49152, 32768, 24576, 16384, 8192, 0};
+    for (int32_t want : expect) {
+        ASSERT_TRUE(r.Tick());
+        EXPECT_EQ(r.ChannelAt(0).finalVolume, want) << "row " << r.Position().row << " tick " << r.Position().tick;
+    }
+}
+
+TEST(Replayer, GlobalVolumeScalesEveryChannel) {
+    TestModule m = OneChannel({{C4, 1, 0, 0x10, 0x20}});
+    auto song = MustLoad(m.Image());
+    ASSERT_TRUE(song);
+    xm::Replayer r(*song, true, false);
+    r.Tick();
+    EXPECT_EQ(r.GlobalVolume(), 32);
+    EXPECT_EQ(r.ChannelAt(0).finalVolume, 32768);
+}
+
+TEST(Replayer, AmigaPeriodsAndFinetune) {
+    TestModule m = OneChannel({{C4, 1, 0, 0, 0}, {C4, 1, 0, 0xE, 0x58}});
+    m.linear = false;
+    m.instruments[0].samples[0].finetune = -128;
+    auto song = MustLoad(m.Image());
+    ASSERT_TRUE(song);
+    xm::Replayer r(*song, true, false);
+    r.Tick();
+    EXPECT_NEAR(r.ChannelAt(0).finalPeriod, 1712 * 1.0595, 3) << "C-4 a semitone flat";
+    for (int32_t i = 0; i < 3; ++i) r.Tick();
+    EXPECT_EQ(r.ChannelAt(0).finalPeriod, 1712) << "E58 sets finetune 0: Amiga C-4";
+}
+
+// The (order, row) of each row's first tick, until the song ends or limit rows.
+std::vector<std::pair<int32_t, int32_t>> Rows(const TestModule& m, bool looping, bool stopOnRevisit, int32_t limit) {
+    auto song = MustLoad(m.Image());
+    std::vector<std::pair<int32_t, int32_t>> rows;
+    if (!song) return rows;
+    xm::Replayer r(*song, looping, stopOnRevisit);
+    while (static_cast<int32_t>(rows.size()) < limit && r.Tick())
+        if (r.Position().tick == 0) rows.push_back({r.Position().order, r.Position().row});
+    return rows;
+}
+
+// Orders 0, 1, 2 of two-row patterns, speed 1.
+TestModule ThreeOrders(uint16_t restart) {
+    TestModule m;
+    m.channels = 1;
+    m.speed = 1;
+    m.orders = {0, 1, 2};
+    m.restart = restart;
+    m.patterns = {TestPattern{2, {}}, TestPattern{2, {}}, TestPattern{2, {}}};
+    return m;
+}
+
+using Rowlist = std::vector<std::pair<int32_t, int32_t>>;
+
+TEST(Replayer, OrderSequenceLoopsAtTheRestartPosition) {
+    EXPECT_EQ(Rows(ThreeOrders(1), true, false, 9),
+              (Rowlist{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {1, 0}, {1, 1}, {2, 0}}));
+    EXPECT_EQ(Rows(ThreeOrders(3), true, false, 8),
+              (Rowlist{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {0, 0}, {0, 1}}))
+        << "a restart position past the end plays the first order";
+}
+
+TEST(Replayer, StopsAtTheEndOrOnRevisit) {
+    const Rowlist once = {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}};
+    EXPECT_EQ(Rows(ThreeOrders(1), false, false, 100), once) << "not looping stops at the end";
+    EXPECT_EQ(Rows(ThreeOrders(1), true, true, 100), once) << "one pass stops where the restart loop begins";
+}
+
+TEST(Replayer, JumpsBreaksAndPatternLoops) {
+    TestModule m = ThreeOrders(0);
+    m.patterns[0] = TestPattern{4, {}};
+    m.Put(0, 1, 0, {0, 0, 0, 0xE, 0x60});  // loop start
+    m.Put(0, 2, 0, {0, 0, 0, 0xE, 0x61});  // play rows 1-2 once more
+    m.Put(0, 3, 0, {0, 0, 0, 0xB, 0x02});  // jump to order 2
+    m.Put(2, 0, 0, {0, 0, 0, 0xD, 0x01});  // break to row 1 of the next order
+    EXPECT_EQ(Rows(m, true, true, 100), (Rowlist{{0, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {0, 3}, {2, 0}}))
+        << "a pattern loop is not a revisit; the break back into order 0 row 1 is";
+    EXPECT_EQ(Rows(m, true, false, 10).back(), (std::pair<int32_t, int32_t>{0, 1})) << "looping goes on there";
+}
+
+TEST(Replayer, PatternDelayRepeatsTheRow) {
+    TestModule m = ThreeOrders(0);
+    m.speed = 2;
+    m.Put(0, 0, 0, {0, 0, 0, 0xE, 0xE1});
+    auto song = MustLoad(m.Image());
+    ASSERT_TRUE(song);
+    xm::Replayer r(*song, true, false);
+    std::vector<int32_t> rows;
+    for (int32_t i = 0; i < 6; ++i) r.Tick(), rows.push_back(r.Position().row);
+    EXPECT_EQ(rows, (std::vector<int32_t>{0, 0, 0, 0, 1, 1}));
+}
+
+TEST(Replayer, SpeedAndTempoEffects) {
+    TestModule m = OneChannel({{0, 0, 0, 0xF, 0x02}, {0, 0, 0, 0xF, 0x96}});
+    auto song = MustLoad(m.Image());
+    ASSERT_TRUE(song);
+    xm::Replayer r(*song, true, false);
+    std::vector<int32_t> rows;
+    for (int32_t i = 0; i < 3; ++i) r.Tick(), rows.push_back(r.Position().row);
+    EXPECT_EQ(rows, (std::vector<int32_t>{0, 0, 1})) << "F02: two ticks per row";
+    EXPECT_EQ(r.Tempo(), 150);
+}
+
+}  // namespace
