@@ -14,13 +14,9 @@ struct Renderer::State {
         : sampleRate(std::clamp(s.sampleRate, 8000, 192000)), replayer(song, s.looping, s.stopOnRevisit),
           mixer(song.channels, sampleRate, s.interpolation, s.volumeRamp) {}
 
-    // A tick lasts 2.5 / tempo seconds; the remainder carries to the next tick.
-    int32_t NextTickFrames() {
-        int64_t numerator = int64_t{sampleRate} * 5 + tickRemainder;
-        int64_t denominator = int64_t{2} * replayer.Tempo();
-        tickRemainder = numerator % denominator;
-        return static_cast<int32_t>(numerator / denominator);
-    }
+    // A tick lasts 2.5 / tempo seconds, in whole frames as FT2 counts them
+    // (FT2 drops the fraction; so do the reference players, and durations match).
+    int32_t NextTickFrames() const { return static_cast<int32_t>(int64_t{sampleRate} * 5 / (2 * replayer.Tempo())); }
 
     bool RunTick() {
         if (!replayer.Tick()) return false;
@@ -34,7 +30,6 @@ struct Renderer::State {
     int32_t sampleRate;
     Replayer replayer;
     Mixer mixer;
-    int64_t tickRemainder = 0;
     int32_t framesLeft = 0;
     bool ended = false;
 };
