@@ -36,12 +36,12 @@ int32_t Replayer::FirstTickVolumeColumn(Channel& ch) {
     switch (v >> 4) {
     case 0x8:  // fine volume slide down
         ch.realVolume = ch.volume = SlideVolume(ch.realVolume, -x);
-        return x;
+        return ch.volume;
     case 0x9:  // fine volume slide up
         ch.realVolume = ch.volume = SlideVolume(ch.realVolume, x);
-        return x;
-    case 0xA:  // set vibrato speed
-        ch.vibratoSpeed = x << 2;
+        return ch.volume;
+    case 0xA:  // set vibrato speed; A0 keeps it
+        if (x) ch.vibratoSpeed = x << 2;
         return x << 2;
     case 0xC:  // set panning: value x 16
         ch.panning = x << 4;

@@ -129,7 +129,7 @@ void Replayer::UpdateEnvelopesAndVibrato(Channel& ch) {
     if (ins.panningEnvelope.flags & kEnvelopeOn) {
         int32_t envelope = StepEnvelope(ins.panningEnvelope, ch.panningEnvelope, ch.sustained) - 32 * 256;
         int32_t room = 128 - std::abs(ch.panning - 128);
-        ch.finalPanning = (ch.panning + ((envelope * room) >> 13)) & 0xFF;
+        ch.finalPanning = std::clamp(ch.panning + ((envelope * room) >> 13), 0, 255);
     } else {
         ch.finalPanning = ch.panning;
     }

@@ -143,7 +143,7 @@ bool ReadPatterns(Loader& l) {
     return true;
 }
 
-// Volume envelope values go to 64, panning ones to 63 (32 is the middle).
+// Envelope values go to 64; a panning envelope's middle is 32.
 void ReadEnvelope(Bytes h, int64_t pointsAt, int64_t countAt, int64_t sustainAt, int64_t flagsAt, uint32_t top,
                   Envelope& e) {
     for (int32_t i = 0; i < kEnvelopePoints; ++i) {
@@ -176,7 +176,7 @@ bool ReadInstrumentHeader(Loader& l, int32_t index) {
     for (int32_t n = 0; n < kKeymapNotes; ++n)
         ins.keymap[n] = static_cast<uint8_t>(std::min<uint32_t>(h.U8(33 + n), kSamplesPerInstrument - 1));
     ReadEnvelope(h, 129, 225, 227, 233, 64, ins.volumeEnvelope);
-    ReadEnvelope(h, 177, 226, 230, 234, 63, ins.panningEnvelope);
+    ReadEnvelope(h, 177, 226, 230, 234, 64, ins.panningEnvelope);
     ins.vibratoType = static_cast<uint8_t>(h.U8(235) > 3 ? 0 : h.U8(235));
     ins.vibratoSweep = static_cast<uint8_t>(h.U8(236));
     ins.vibratoDepth = static_cast<uint8_t>(std::min<uint32_t>(h.U8(237), 15));
