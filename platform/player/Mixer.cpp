@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "platform/player/PeriodTables.h"
 
@@ -27,9 +28,9 @@ struct Kernels {
             std::array<double, kSincTaps> taps{};
             for (int32_t k = 0; k < kSincTaps; ++k) {
                 double x = (k - 3) - t;  // taps at -3..+4 around the position
-                double sinc = std::abs(x) < 1e-9 ? 1.0 : std::sin(M_PI * x) / (M_PI * x);
+                double sinc = std::abs(x) < 1e-9 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
                 double w = x / 4.0;  // Blackman window over -4..4
-                double window = std::abs(w) >= 1 ? 0 : 0.42 + 0.5 * std::cos(M_PI * w) + 0.08 * std::cos(2 * M_PI * w);
+                double window = std::abs(w) >= 1 ? 0 : 0.42 + 0.5 * std::cos(std::numbers::pi * w) + 0.08 * std::cos(2 * std::numbers::pi * w);
                 taps[k] = sinc * window;
                 sum += taps[k];
             }

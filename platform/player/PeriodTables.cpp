@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace xm {
 namespace {
@@ -19,9 +20,9 @@ struct Tables {
             int32_t base = 16 * static_cast<int32_t>(std::lround(1712.0 * std::exp2((16 - step) / 192.0)));
             amiga[i] = static_cast<uint16_t>(base >> octave);
         }
-        for (int32_t i = 0; i < 32; ++i) vibrato[i] = static_cast<uint8_t>(std::floor(255.0 * std::sin(M_PI * i / 32.0)));
+        for (int32_t i = 0; i < 32; ++i) vibrato[i] = static_cast<uint8_t>(std::floor(255.0 * std::sin(std::numbers::pi * i / 32.0)));
         for (int32_t i = 0; i < 256; ++i)
-            autoVibrato[i] = static_cast<int8_t>(std::lround(-64.0 * std::sin(2.0 * M_PI * i / 256.0)));
+            autoVibrato[i] = static_cast<int8_t>(std::lround(-64.0 * std::sin(2.0 * std::numbers::pi * i / 256.0)));
     }
 };
 
