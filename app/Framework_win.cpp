@@ -50,6 +50,8 @@ private:
     static void PaintBackground(Window& window, HDC hdc);
     static bool HandleKey(const MSG& msg);
     static void MoveFocus(Window& window, int step);
+    static void RememberFocus(Window& window);
+    static void RestoreFocus(Window& window);
 };
 
 HWND Window::Control(const char* name) const {
@@ -166,6 +168,12 @@ LRESULT CALLBACK WindowFactory::Procedure(HWND hwnd, UINT message, WPARAM wParam
     case WM_HSCROLL:
         OnScroll(*window, wParam, lParam);
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) RememberFocus(*window);
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_SETFOCUS:
+        RestoreFocus(*window);
+        return 0;
     case WM_CLOSE:
         OnClose(*window);
         return 0;
@@ -271,6 +279,21 @@ void WindowFactory::MoveFocus(Window& window, int step) {
             SetFocus(next);
             return;
         }
+    }
+}
+
+void WindowFactory::RememberFocus(Window& window) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window.hwnd_, focus)) window.lastFocus_ = focus;
+}
+
+// The control that had the focus when the window was last active, else the
+// first of the tab order.
+void WindowFactory::RestoreFocus(Window& window) {
+    if (window.lastFocus_ && IsWindow(window.lastFocus_) && IsWindowEnabled(window.lastFocus_)) {
+        SetFocus(window.lastFocus_);
+    } else if (!window.layout_.tabOrder.empty()) {
+        MoveFocus(window, 1);
     }
 }
 

@@ -69,6 +69,7 @@ private:
     HWND hwnd_ = nullptr;
     std::vector<HWND> controls_;
     std::vector<HWND> disabledForModal_;  // windows to enable again on WM_CLOSE
+    HWND lastFocus_ = nullptr;            // the focused control when the window went inactive
 };
 
 // Registers the window classes and makes the hidden owner window.
