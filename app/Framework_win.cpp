@@ -356,6 +356,7 @@ void StartFramework() {
     windowClass.lpszClassName = kOwnerClass;
     RegisterClassExA(&windowClass);
     RegisterControlClasses();
+    if (HiddenOwner) return;
     HiddenOwner = CreateWindowExA(WS_EX_TOOLWINDOW, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, Instance(), nullptr);
 }
