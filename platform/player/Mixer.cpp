@@ -48,21 +48,21 @@ const Kernels& KernelsOnce() {
 int32_t PlayedLength(const Sample& s) { return s.loop == LoopType::None ? s.length : s.loopStart + s.loopLength; }
 
 template <Interpolation kind>
-float Read(const int16_t* f, int64_t position) {
+float Read(const int16_t* f, int64_t position, const Kernels& k) {
     int64_t i = position >> 32;
     uint32_t fraction = static_cast<uint32_t>(position);
     const int16_t* p = f + i;
     if constexpr (kind == Interpolation::Nearest) {
         return p[0];
     } else if constexpr (kind == Interpolation::Linear) {
-        return p[0] + (p[1] - p[0]) * (fraction * (1.0f / 4294967296.0f));
+        return p[0] + (p[1] - p[0]) * (static_cast<int32_t>(fraction >> 1) * (1.0f / 2147483648.0f));
     } else if constexpr (kind == Interpolation::Cubic) {
-        const auto& c = KernelsOnce().cubic[fraction >> (32 - kPhaseBits)];
+        const auto& c = k.cubic[fraction >> (32 - kPhaseBits)];
         return c[0] * p[-1] + c[1] * p[0] + c[2] * p[1] + c[3] * p[2];
     } else {
-        const auto& c = KernelsOnce().sinc[fraction >> (32 - kPhaseBits)];
+        const auto& c = k.sinc[fraction >> (32 - kPhaseBits)];
         float s = 0;
-        for (int32_t k = 0; k < kSincTaps; ++k) s += c[k] * p[k - 3];
+        for (int32_t t = 0; t < kSincTaps; ++t) s += c[t] * p[t - 3];
         return s;
     }
 }
@@ -114,21 +114,47 @@ void SkipVoice(Voice& v, int32_t frames) {
     }
 }
 
+// Mixes count frames in which the position stays inside the played part.
+template <Interpolation kind, bool ramping>
+void MixRun(Voice& v, const int16_t* f, float* mix, int32_t count, const Kernels& k) {
+    int64_t position = v.position;
+    const int64_t step = v.backwards ? -v.step : v.step;
+    float left = v.left, right = v.right;
+    for (int32_t n = 0; n < count; ++n) {
+        float s = Read<kind>(f, position, k);
+        mix[2 * n] += s * left;
+        mix[2 * n + 1] += s * right;
+        if constexpr (ramping) left += v.leftStep, right += v.rightStep;
+        position += step;
+    }
+    v.position = position;
+    v.left = left, v.right = right;
+}
+
+// Frames the voice can play before it leaves the played part.
+int64_t FramesInside(const Voice& v, int64_t start, int64_t end) {
+    if (v.step == 0) return INT64_MAX;
+    if (v.backwards) return (v.position - start) / v.step + 1;
+    return (end - v.position + v.step - 1) / v.step;
+}
+
 template <Interpolation kind>
 void MixVoice(Voice& v, float* mix, int32_t frames) {
+    const Kernels& k = KernelsOnce();
     const int16_t* f = v.sample->Frames();
     const int64_t end = int64_t{PlayedLength(*v.sample)} << 32;
     const int64_t start = int64_t{v.sample->loopStart} << 32;
-    for (int32_t n = 0; n < frames; ++n) {
-        float s = Read<kind>(f, v.position);
-        mix[2 * n] += s * v.left;
-        mix[2 * n + 1] += s * v.right;
+    for (int32_t done = 0; done < frames;) {
+        int64_t count = std::min<int64_t>(frames - done, FramesInside(v, start, end));
         if (v.rampLeft > 0) {
-            v.left += v.leftStep;
-            v.right += v.rightStep;
-            if (--v.rampLeft == 0) v.left = v.leftTarget, v.right = v.rightTarget;
+            count = std::min<int64_t>(count, v.rampLeft);
+            MixRun<kind, true>(v, f, mix + 2 * done, static_cast<int32_t>(count), k);
+            v.rampLeft -= static_cast<int32_t>(count);
+            if (v.rampLeft == 0) v.left = v.leftTarget, v.right = v.rightTarget;
+        } else {
+            MixRun<kind, false>(v, f, mix + 2 * done, static_cast<int32_t>(count), k);
         }
-        v.position += v.backwards ? -v.step : v.step;
+        done += static_cast<int32_t>(count);
         if ((v.backwards ? v.position < start : v.position >= end) && !WrapPosition(v)) {
             v.sample = nullptr;
             return;
@@ -196,8 +222,10 @@ void Mixer::Mix(int16_t* out, int32_t frames) {
         case Interpolation::Sinc: MixVoice<Interpolation::Sinc>(v, mix_.data(), frames); break;
         }
     }
-    for (int32_t i = 0; i < 2 * frames; ++i)
-        out[i] = static_cast<int16_t>(std::lrint(std::clamp(mix_[i], -32768.0f, 32767.0f)));
+    for (int32_t i = 0; i < 2 * frames; ++i) {
+        float v = std::clamp(mix_[i], -32768.0f, 32767.0f);
+        out[i] = static_cast<int16_t>(v + (v >= 0 ? 0.5f : -0.5f));  // round half away from zero
+    }
 }
 
 }  // namespace xm
