@@ -1,0 +1,10 @@
+#pragma once
+// A small XM image built in code, so the tests need no module file.
+
+#include <cstdint>
+#include <vector>
+
+// Two channels, one 16-row pattern at speed 6 and 125 BPM (1.92 s), one
+// looped saw-wave instrument. Each row plays another note at another
+// volume, so no stretch of the output repeats within the pattern.
+std::vector<uint8_t> TinyXmSong();
