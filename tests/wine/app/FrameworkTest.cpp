@@ -61,7 +61,7 @@ TEST(Framework, FontsIconsAndListItemHeight) {
     }
 }
 
-void CloseMainWindowSoon(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK CloseMainWindowSoon(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     CreditLines = TextArray({"a", "b", "c"});
     PostMessageA(FindWindowA("VellumarWindow", "Vellumar"), WM_CLOSE, 0, 0);
