@@ -158,6 +158,31 @@ TEST_F(OpacityEndToEnd, NoTargetChangesNothing) {
     }
 }
 
+// Right-click in the list, then choose the menu item from the keyboard.
+void ChooseFromMenu(const VellumarProcess& app, HWND list, int item) {
+    app.Activate();
+    RECT place;
+    GetWindowRect(list, &place);
+    ClickAt((place.left + place.right) / 2, place.bottom - 10, true);
+    for (int i = 0; i < item; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+}
+
+TEST_F(OpacityEndToEnd, MenuPresetsApplyAndLeaveTheSliderAlone) {
+    PostKey(VK_RIGHT);
+    PostKey(VK_RIGHT);
+    ASSERT_TRUE(TargetAlphaBecomes(252));
+    ChooseFromMenu(app, controls.list, 1);
+    EXPECT_TRUE(TargetAlphaBecomes(122)) << "半透明";
+    EXPECT_EQ(Position(), 3);
+    ChooseFromMenu(app, controls.list, 2);
+    EXPECT_TRUE(TargetAlphaBecomes(255)) << "恢复";
+    EXPECT_EQ(Position(), 3);
+    EXPECT_EQ(ExStyle(target.hwnd()), static_cast<DWORD>(WS_EX_LAYERED));
+    PostKey(VK_RIGHT);
+    EXPECT_TRUE(TargetAlphaBecomes(251)) << "the slider applies 255 - position again";
+}
+
 TEST_F(OpacityEndToEnd, SelectingVellumarMakesItselfTransparent) {
     SelectWindow(static_cast<int32_t>(reinterpret_cast<intptr_t>(app.MainWindow())));
     PostKey(VK_END);
