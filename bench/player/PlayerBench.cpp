@@ -89,24 +89,18 @@ Player Xmp(int32_t interpolation) {
     };
 }
 
-struct Measured {
-    double speed;         // median over runs of audio seconds per CPU second
-    double audioSeconds;  // rendered per run, all songs together
-};
+// Audio seconds per CPU second of one run of play over every song.
+double OneRun(const Player& play, const std::vector<Image>& songs) {
+    int64_t frames = 0;
+    double start = CpuSeconds();
+    for (const Image& song : songs) frames += play(song);
+    double spent = CpuSeconds() - start;
+    return frames / static_cast<double>(kRate) / spent;
+}
 
-Measured Speed(const Player& play, const std::vector<Image>& songs, int32_t runs) {
-    int64_t audio = 0;
-    for (const Image& song : songs) audio += play(song);  // also warms caches and the allocator
-    std::vector<double> speeds;
-    for (int32_t r = 0; r < runs; ++r) {
-        int64_t frames = 0;
-        double start = CpuSeconds();
-        for (const Image& song : songs) frames += play(song);
-        double spent = CpuSeconds() - start;
-        speeds.push_back(frames / static_cast<double>(kRate) / spent);
-    }
-    std::sort(speeds.begin(), speeds.end());
-    return {speeds[speeds.size() / 2], audio / static_cast<double>(kRate)};
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 struct Setting {
@@ -151,12 +145,18 @@ int main(int argc, char** argv) {
     std::printf("%-8s %10s %10s %10s %12s %12s   libopenmpt / libxmp setting, audio s per run\n", "interp",
                 "ours", "libopenmpt", "libxmp", "ours/openmpt", "ours/xmp");
     for (const Setting& s : settings) {
-        Measured ours = Speed(s.ours, songs, runs);
-        Measured openmpt = Speed(s.openmpt, songs, runs);
-        Measured xmp = Speed(s.xmp, songs, runs);
-        std::printf("%-8s %10.0f %10.0f %10.0f %12.2f %12.2f   %s / %s, %.1f / %.1f / %.1f\n", s.name, ours.speed,
-                    openmpt.speed, xmp.speed, ours.speed / openmpt.speed, ours.speed / xmp.speed, s.openmptName,
-                    s.xmpName, ours.audioSeconds, openmpt.audioSeconds, xmp.audioSeconds);
+        const Player* players[] = {&s.ours, &s.openmpt, &s.xmp};
+        double audio[3] = {};
+        for (int32_t p = 0; p < 3; ++p)  // one pass each first: warms caches and the allocator
+            for (const Image& song : songs) audio[p] += (*players[p])(song) / static_cast<double>(kRate);
+        // The players take turns run by run, so a change in the machine's
+        // load falls on all three alike.
+        std::vector<double> speeds[3];
+        for (int32_t r = 0; r < runs; ++r)
+            for (int32_t p = 0; p < 3; ++p) speeds[p].push_back(OneRun(*players[p], songs));
+        double ours = Median(speeds[0]), openmpt = Median(speeds[1]), xmp = Median(speeds[2]);
+        std::printf("%-8s %10.0f %10.0f %10.0f %12.2f %12.2f   %s / %s, %.1f / %.1f / %.1f\n", s.name, ours, openmpt,
+                    xmp, ours / openmpt, ours / xmp, s.openmptName, s.xmpName, audio[0], audio[1], audio[2]);
         std::fflush(stdout);
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "platform/player/PeriodTables.h"
@@ -16,14 +17,18 @@ constexpr int32_t kSincTaps = 8;
 // Output level: matched to openmpt123's on whole songs (within 0.1 dB).
 constexpr float kMasterGain = 0.264f / 65536.0f;
 
+// Four floats in one SSE register; the taps of a kernel row.
+using Float4 = float __attribute__((vector_size(16)));
+using Short4 = int16_t __attribute__((vector_size(8)));
+
 struct Kernels {
-    std::array<std::array<float, 4>, kPhases> cubic{};
-    std::array<std::array<float, kSincTaps>, kPhases> sinc{};
+    std::array<Float4, kPhases> cubic{};                 // taps at -1..+2
+    std::array<std::array<Float4, 2>, kPhases> sinc{};   // taps at -3..+4
     Kernels() {
         for (int32_t p = 0; p < kPhases; ++p) {
             double t = static_cast<double>(p) / kPhases, t2 = t * t, t3 = t2 * t;
-            cubic[p] = {static_cast<float>((-t3 + 2 * t2 - t) / 2), static_cast<float>((3 * t3 - 5 * t2 + 2) / 2),
-                        static_cast<float>((-3 * t3 + 4 * t2 + t) / 2), static_cast<float>((t3 - t2) / 2)};
+            cubic[p] = Float4{static_cast<float>((-t3 + 2 * t2 - t) / 2), static_cast<float>((3 * t3 - 5 * t2 + 2) / 2),
+                              static_cast<float>((-3 * t3 + 4 * t2 + t) / 2), static_cast<float>((t3 - t2) / 2)};
             double sum = 0;
             std::array<double, kSincTaps> taps{};
             for (int32_t k = 0; k < kSincTaps; ++k) {
@@ -34,7 +39,7 @@ struct Kernels {
                 taps[k] = sinc * window;
                 sum += taps[k];
             }
-            for (int32_t k = 0; k < kSincTaps; ++k) sinc[p][k] = static_cast<float>(taps[k] / sum);
+            for (int32_t k = 0; k < kSincTaps; ++k) sinc[p][k / 4][k % 4] = static_cast<float>(taps[k] / sum);
         }
     }
 };
@@ -47,23 +52,31 @@ const Kernels& KernelsOnce() {
 // End of the played part of a sample: the loop end when it loops.
 int32_t PlayedLength(const Sample& s) { return s.loop == LoopType::None ? s.length : s.loopStart + s.loopLength; }
 
+// Four frames from p on, as floats.
+Float4 LoadFour(const int16_t* p) {
+    Short4 frames;
+    std::memcpy(&frames, p, sizeof frames);
+    return __builtin_convertvector(frames, Float4);
+}
+
+float Sum(Float4 x) {
+    Float4 halves = x + __builtin_shufflevector(x, x, 2, 3, 0, 1);
+    return halves[0] + halves[1];
+}
+
 template <Interpolation kind>
 float Read(const int16_t* f, int64_t position, const Kernels& k) {
-    int64_t i = position >> 32;
+    const int16_t* p = f + (position >> 32);
     uint32_t fraction = static_cast<uint32_t>(position);
-    const int16_t* p = f + i;
     if constexpr (kind == Interpolation::Nearest) {
         return p[0];
     } else if constexpr (kind == Interpolation::Linear) {
         return p[0] + (p[1] - p[0]) * (static_cast<int32_t>(fraction >> 1) * (1.0f / 2147483648.0f));
     } else if constexpr (kind == Interpolation::Cubic) {
-        const auto& c = k.cubic[fraction >> (32 - kPhaseBits)];
-        return c[0] * p[-1] + c[1] * p[0] + c[2] * p[1] + c[3] * p[2];
+        return Sum(LoadFour(p - 1) * k.cubic[fraction >> (32 - kPhaseBits)]);
     } else {
         const auto& c = k.sinc[fraction >> (32 - kPhaseBits)];
-        float s = 0;
-        for (int32_t t = 0; t < kSincTaps; ++t) s += c[t] * p[t - 3];
-        return s;
+        return Sum(LoadFour(p - 3) * c[0] + LoadFour(p + 1) * c[1]);
     }
 }
 
@@ -120,11 +133,12 @@ void MixRun(Voice& v, const int16_t* f, float* mix, int32_t count, const Kernels
     int64_t position = v.position;
     const int64_t step = v.backwards ? -v.step : v.step;
     float left = v.left, right = v.right;
+    const float leftStep = v.leftStep, rightStep = v.rightStep;  // locals: mix could alias the voice
     for (int32_t n = 0; n < count; ++n) {
         float s = Read<kind>(f, position, k);
         mix[2 * n] += s * left;
         mix[2 * n + 1] += s * right;
-        if constexpr (ramping) left += v.leftStep, right += v.rightStep;
+        if constexpr (ramping) left += leftStep, right += rightStep;
         position += step;
     }
     v.position = position;
@@ -222,9 +236,9 @@ void Mixer::Mix(int16_t* out, int32_t frames) {
         case Interpolation::Sinc: MixVoice<Interpolation::Sinc>(v, mix_.data(), frames); break;
         }
     }
-    for (int32_t i = 0; i < 2 * frames; ++i) {
-        float v = std::clamp(mix_[i], -32768.0f, 32767.0f);
-        out[i] = static_cast<int16_t>(v + (v >= 0 ? 0.5f : -0.5f));  // round half away from zero
+    for (int32_t i = 0; i < 2 * frames; ++i) {  // round half away from zero, saturate; branch-free, so it vectorises
+        float v = mix_[i] + std::copysign(0.5f, mix_[i]);
+        out[i] = static_cast<int16_t>(static_cast<int32_t>(std::clamp(v, -32768.0f, 32767.0f)));
     }
 }
 
