@@ -139,6 +139,51 @@ TEST(Replayer, VolumeEnvelopeAndFadeout) {
     }
 }
 
+// FT2 clamps a released envelope's position back to its point only for the
+// volume envelope (and for a panning envelope that is off). A panning
+// envelope held at its sustain point has already stepped past it, so a later
+// key-off never moves it again; a key-off on the very tick the sustain point
+// is reached still lets it run on.
+TEST(Replayer, PanningSustainIsReleasedOnlyOnTheTickItIsReached) {
+    struct Case { const char* what; Cell keyOffRow; std::vector<Tick> expect; };
+    // Panning envelope 32 -> 0 at tick 3 (sustain) -> 48 at tick 5.
+    const Case cases[] = {
+        {"note-off on the sustain tick: the envelope goes on to its end",
+         {xm::kNoteOff, 0, 0, 0, 0},
+         {{0, 0, P, 64, 128}, {0, 1, P, 64, 85}, {0, 2, P, 64, 42}, {1, 0, P, 64, 0}, {1, 1, P, 64, 96},
+          {1, 2, P, 64, 192}, {2, 0, P, 64, 192}, {2, 1, P, 64, 192}}},
+        {"K01, a tick after the sustain point: held there for good",
+         {0, 0, 0, 0x14, 0x01},
+         {{0, 0, P, 64, 128}, {0, 1, P, 64, 85}, {0, 2, P, 64, 42}, {1, 0, P, 64, 0}, {1, 1, P, 64, 0},
+          {1, 2, P, 64, 0}, {2, 0, P, 64, 0}, {2, 1, P, 64, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestModule m = OneChannel({{C4, 1, 0, 0, 0}, c.keyOffRow, {}});
+        // A volume envelope keeps the key-off from cutting the volume.
+        m.instruments[0].volumeEnvelope = {{{0, 64}}, 0, 0, 0, xm::kEnvelopeOn};
+        m.instruments[0].panningEnvelope = {{{0, 32}, {3, 0}, {5, 48}}, 1, 0, 0, xm::kEnvelopeOn | xm::kEnvelopeSustain};
+        std::vector<Tick> got = Trace(m, static_cast<int32_t>(c.expect.size()));
+        EXPECT_EQ(got, c.expect) << "expected" << Show(c.expect) << "\ngot" << Show(got);
+    }
+}
+
+// FT2 looks periods up in 16 finetune steps per semitone: the lowest three
+// bits of a sample's finetune are dropped, rounding down. A 44.1 kHz sample
+// (relative note 29, finetune -28) therefore plays about 3 cents flat.
+TEST(Replayer, FinetuneKeepsSixteenStepsPerSemitone) {
+    const std::pair<int8_t, int32_t> cases[] = {
+        {0, P}, {7, P}, {8, P - 4}, {-1, P + 4}, {-28, P + 16}, {-32, P + 16}, {100, P - 48}, {-128, P + 64},
+    };
+    for (const auto& [finetune, period] : cases) {
+        TestModule m = OneChannel({{C4, 1, 0, 0, 0}});
+        m.instruments[0].samples[0].finetune = finetune;
+        std::vector<Tick> got = Trace(m, 1);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].period, period) << "finetune " << int{finetune};
+    }
+}
+
 TEST(Replayer, GlobalVolumeScalesEveryChannel) {
     TestModule m = OneChannel({{C4, 1, 0, 0x10, 0x20}});
     auto song = MustLoad(m.Image());
