@@ -44,7 +44,8 @@ void MixUntilStopped(Playback& playback) {
         }
         int32_t frames = playback.renderer->Render(buffer, WaveOut::kBufferFrames);
         std::memset(buffer + 2 * frames, 0, (WaveOut::kBufferFrames - frames) * 2 * sizeof(int16_t));
-        ended = frames < WaveOut::kBufferFrames || !playback.out.WriteNext();
+        bool written = playback.out.WriteNext();
+        ended = !written || frames < WaveOut::kBufferFrames;
     }
 }
 

@@ -9,15 +9,19 @@
 
 namespace {
 
-double Correlation(const Pcm& capture, const Pcm& reference, int32_t offset, int32_t frames) {
+constexpr int32_t kBlockFrames = 2400;
+
+// Over frames [from, from + frames) of the reference; 1 when both are silent.
+double Correlation(const Pcm& capture, const Pcm& reference, int32_t offset, int32_t frames, int32_t from = 0) {
     double cross = 0, captureEnergy = 0, referenceEnergy = 0;
-    const int16_t* c = capture.data() + 2 * offset;
-    const int16_t* r = reference.data();
+    const int16_t* c = capture.data() + 2 * (offset + from);
+    const int16_t* r = reference.data() + 2 * from;
     for (int32_t i = 0; i < 2 * frames; ++i) {
         cross += double(c[i]) * r[i];
         captureEnergy += double(c[i]) * c[i];
         referenceEnergy += double(r[i]) * r[i];
     }
+    if (captureEnergy == 0 && referenceEnergy == 0) return 1;
     double scale = std::sqrt(captureEnergy * referenceEnergy);
     return scale > 0 ? cross / scale : 0;
 }
@@ -68,6 +72,14 @@ PcmMatch FindReference(const Pcm& capture, const Pcm& reference, int32_t maxOffs
     if (best.offset < 0) return best;
     best.frames = std::min(Frames(reference), Frames(capture) - best.offset);
     best.correlation = Correlation(capture, reference, best.offset, best.frames);
+    best.worstBlock = 1;
+    for (int32_t from = 0; from + kBlockFrames <= best.frames; from += kBlockFrames) {
+        double score = Correlation(capture, reference, best.offset, kBlockFrames, from);
+        if (score < best.worstBlock) {
+            best.worstBlock = score;
+            best.worstBlockAt = from;
+        }
+    }
     return best;
 }
 

@@ -22,6 +22,8 @@ struct PcmMatch {
     int32_t offset = -1;       // frames of the capture before the reference starts
     int32_t frames = 0;        // frames compared from there
     double correlation = 0;    // normalised cross-correlation over those frames
+    double worstBlock = 0;     // the lowest correlation of any 50 ms block with sound in either
+    int32_t worstBlockAt = 0;  // where that block starts in the reference, in frames
 };
 
 // Slides the reference's first half second along the first maxOffset

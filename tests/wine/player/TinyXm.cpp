@@ -44,7 +44,7 @@ void Header(Writer& w) {
     w.U16(1);        // patterns
     w.U16(1);        // instruments
     w.U16(1);        // linear frequency table
-    w.U16(6);        // speed
+    w.U16(5);        // speed
     w.U16(125);      // BPM
     w.Zeros(256);    // order table: pattern 0 only
 }
