@@ -1,6 +1,7 @@
 #include "platform/player/Mixer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -19,7 +20,9 @@ constexpr float kMasterGain = 0.264f / 65536.0f;
 
 // Four floats in one SSE register; the taps of a kernel row.
 using Float4 = float __attribute__((vector_size(16)));
-using Short4 = int16_t __attribute__((vector_size(8)));
+using Int4 = int32_t __attribute__((vector_size(16)));
+using Long2 = int64_t __attribute__((vector_size(16)));
+using Short8 = int16_t __attribute__((vector_size(16)));
 
 struct Kernels {
     std::array<Float4, kPhases> cubic{};                 // taps at -1..+2
@@ -52,18 +55,38 @@ const Kernels& KernelsOnce() {
 // End of the played part of a sample: the loop end when it loops.
 int32_t PlayedLength(const Sample& s) { return s.loop == LoopType::None ? s.length : s.loopStart + s.loopLength; }
 
-// Four frames from p on, as floats.
+// Frames as floats: the low four of eight, or the high four. Each 16-bit
+// frame goes to the top of a 32-bit lane and is shifted down with its sign,
+// which SSE2 does in two instructions.
+Float4 Widen(Short8 frames, bool high) {
+    Short8 lanes = high ? __builtin_shufflevector(frames, frames, 4, 4, 5, 5, 6, 6, 7, 7)
+                        : __builtin_shufflevector(frames, frames, 0, 0, 1, 1, 2, 2, 3, 3);
+    return __builtin_convertvector(std::bit_cast<Int4>(lanes) >> 16, Float4);
+}
+
+// Four frames from p on: one 64-bit load (building the vector in memory
+// instead would stall the load behind two stores).
 Float4 LoadFour(const int16_t* p) {
-    Short4 frames;
-    std::memcpy(&frames, p, sizeof frames);
-    return __builtin_convertvector(frames, Float4);
+    int64_t four;
+    std::memcpy(&four, p, sizeof four);
+    return Widen(std::bit_cast<Short8>(Long2{four, 0}), false);
 }
 
-float Sum(Float4 x) {
-    Float4 halves = x + __builtin_shufflevector(x, x, 2, 3, 0, 1);
-    return halves[0] + halves[1];
+// Taps times the frames around a position, still to be summed (cubic, sinc).
+template <Interpolation kind>
+Float4 Products(const int16_t* f, int64_t position, const Kernels& k) {
+    const int16_t* p = f + (position >> 32);
+    uint32_t phase = static_cast<uint32_t>(position) >> (32 - kPhaseBits);
+    if constexpr (kind == Interpolation::Cubic) {
+        return LoadFour(p - 1) * k.cubic[phase];
+    } else {
+        Short8 frames;
+        std::memcpy(&frames, p - 3, sizeof frames);
+        return Widen(frames, false) * k.sinc[phase][0] + Widen(frames, true) * k.sinc[phase][1];
+    }
 }
 
+// The sample value at a position.
 template <Interpolation kind>
 float Read(const int16_t* f, int64_t position, const Kernels& k) {
     const int16_t* p = f + (position >> 32);
@@ -72,11 +95,36 @@ float Read(const int16_t* f, int64_t position, const Kernels& k) {
         return p[0];
     } else if constexpr (kind == Interpolation::Linear) {
         return p[0] + (p[1] - p[0]) * (static_cast<int32_t>(fraction >> 1) * (1.0f / 2147483648.0f));
-    } else if constexpr (kind == Interpolation::Cubic) {
-        return Sum(LoadFour(p - 1) * k.cubic[fraction >> (32 - kPhaseBits)]);
     } else {
-        const auto& c = k.sinc[fraction >> (32 - kPhaseBits)];
-        return Sum(LoadFour(p - 3) * c[0] + LoadFour(p + 1) * c[1]);
+        Float4 x = Products<kind>(f, position, k);
+        Float4 halves = x + __builtin_shufflevector(x, x, 2, 3, 0, 1);
+        return halves[0] + halves[1];
+    }
+}
+
+// The values at two positions a step apart, each twice: {a, a, b, b}, to
+// meet the gains of two stereo frames in one multiply.
+template <Interpolation kind>
+Float4 ReadTwo(const int16_t* f, int64_t position, int64_t step, const Kernels& k) {
+    const int64_t next = position + step;
+    if constexpr (kind == Interpolation::Nearest) {
+        float a = f[position >> 32], b = f[next >> 32];
+        return Float4{a, a, b, b};
+    } else if constexpr (kind == Interpolation::Linear) {  // Read's arithmetic, lane by lane
+        int32_t pairA, pairB;  // the two frames each position lies between
+        std::memcpy(&pairA, f + (position >> 32), sizeof pairA);
+        std::memcpy(&pairB, f + (next >> 32), sizeof pairB);
+        Float4 x = Widen(std::bit_cast<Short8>(Int4{pairA, pairB, 0, 0}), false);
+        Float4 from = __builtin_shufflevector(x, x, 0, 0, 2, 2);
+        Float4 to = __builtin_shufflevector(x, x, 1, 1, 3, 3);
+        int32_t fractionA = static_cast<int32_t>(static_cast<uint32_t>(position) >> 1);
+        int32_t fractionB = static_cast<int32_t>(static_cast<uint32_t>(next) >> 1);
+        Float4 t = __builtin_convertvector((Int4{fractionA, fractionA, fractionB, fractionB}), Float4) * (1.0f / 2147483648.0f);
+        return from + (to - from) * t;
+    } else {  // both sums at once, in the same order as Read's
+        Float4 x = Products<kind>(f, position, k), y = Products<kind>(f, next, k);
+        Float4 pairs = __builtin_shufflevector(x, y, 0, 1, 4, 5) + __builtin_shufflevector(x, y, 2, 3, 6, 7);
+        return pairs + __builtin_shufflevector(pairs, pairs, 1, 0, 3, 2);
     }
 }
 
@@ -127,22 +175,34 @@ void SkipVoice(Voice& v, int32_t frames) {
     }
 }
 
-// Mixes count frames in which the position stays inside the played part.
+// Mixes count frames in which the position stays inside the played part,
+// two at a time.
 template <Interpolation kind, bool ramping>
 void MixRun(Voice& v, const int16_t* f, float* mix, int32_t count, const Kernels& k) {
     int64_t position = v.position;
     const int64_t step = v.backwards ? -v.step : v.step;
-    float left = v.left, right = v.right;
-    const float leftStep = v.leftStep, rightStep = v.rightStep;  // locals: mix could alias the voice
-    for (int32_t n = 0; n < count; ++n) {
+    const float leftStep = ramping ? v.leftStep : 0.0f, rightStep = ramping ? v.rightStep : 0.0f;
+    // Gains of this frame and the next: L, R, L, R.
+    Float4 gains{v.left, v.right, v.left + leftStep, v.right + rightStep};
+    const Float4 gainsStep{2 * leftStep, 2 * rightStep, 2 * leftStep, 2 * rightStep};
+    int32_t n = 0;
+    for (; n + 1 < count; n += 2) {
+        Float4 sum;
+        std::memcpy(&sum, mix + 2 * n, sizeof sum);
+        sum += ReadTwo<kind>(f, position, step, k) * gains;
+        std::memcpy(mix + 2 * n, &sum, sizeof sum);
+        position += 2 * step;
+        if constexpr (ramping) gains += gainsStep;
+    }
+    if (n < count) {  // an odd last frame
         float s = Read<kind>(f, position, k);
-        mix[2 * n] += s * left;
-        mix[2 * n + 1] += s * right;
-        if constexpr (ramping) left += leftStep, right += rightStep;
+        mix[2 * n] += s * gains[0];
+        mix[2 * n + 1] += s * gains[1];
         position += step;
+        gains = __builtin_shufflevector(gains, gains, 2, 3, 2, 3);
     }
     v.position = position;
-    v.left = left, v.right = right;
+    v.left = gains[0], v.right = gains[1];
 }
 
 // Frames the voice can play before it leaves the played part.
