@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "platform/player/WaveOut_win.h"
 #include "platform/player/XmPlayer.h"

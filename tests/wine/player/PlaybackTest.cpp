@@ -13,6 +13,7 @@
 
 #include "about/AboutSong.h"
 #include "platform/player/ModulePlayer_win.h"
+#include "tests/wine/player/OffThreadAllocations.h"
 #include "tests/wine/player/PcmMatch.h"
 #include "tests/wine/player/ProcessProbe.h"
 #include "tests/wine/player/TinyXm.h"
@@ -154,6 +155,14 @@ TEST_F(PlayerWithCapture, OneMixingThreadAtTimeCriticalPriority) {
     double audioSeconds = Frames(ReadCapture()) / double(kRate);
     std::printf("mixing thread: %.3f s of CPU for %.1f s of the About song: %.2f%% of one core in real time\n",
                 cpu, audioSeconds, 100 * cpu / audioSeconds);
+}
+
+TEST_F(PlayerWithCapture, MixingThreadAllocatesNothing) {
+    int64_t before = OffThreadAllocations();
+    ASSERT_TRUE(PlayModule(AboutSong, AboutSongLength, true));
+    Sleep(1000);
+    StopModule();
+    EXPECT_EQ(OffThreadAllocations() - before, 0);
 }
 
 TEST_F(PlayerWithCapture, StopReturnsWithinAFewMilliseconds) {
