@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "about/AboutSong.h"
 #include "platform/player/ModulePlayer_win.h"
