@@ -31,3 +31,13 @@ function(vellumar_subsystem name)
     target_link_libraries(vellumar_${name}_win PUBLIC ${S_WIN_DEPS})
   endif()
 endfunction()
+
+# Adds every direct subfolder of the calling folder that has a CMakeLists.txt.
+function(vellumar_add_subfolders)
+  file(GLOB entries LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(entry ${entries})
+    if(EXISTS ${entry}/CMakeLists.txt)
+      add_subdirectory(${entry})
+    endif()
+  endforeach()
+endfunction()
