@@ -21,6 +21,7 @@ constexpr float kMasterGain = 0.264f / 65536.0f;
 // Four floats in one SSE register; the taps of a kernel row.
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = int32_t __attribute__((vector_size(16)));
+using UInt4 = uint32_t __attribute__((vector_size(16)));
 using Long2 = int64_t __attribute__((vector_size(16)));
 using Short8 = int16_t __attribute__((vector_size(16)));
 
@@ -102,10 +103,19 @@ float Read(const int16_t* f, int64_t position, const Kernels& k) {
     }
 }
 
+// The fractions of two positions a step apart, each twice, as unsigned
+// 0.32 lanes; adding the low half of two steps moves them on, since the low
+// half of a 32.32 position wraps as its fraction does.
+UInt4 FractionPairs(int64_t position, int64_t step) {
+    uint32_t a = static_cast<uint32_t>(position), b = static_cast<uint32_t>(position + step);
+    return UInt4{a, a, b, b};
+}
+
 // The values at two positions a step apart, each twice: {a, a, b, b}, to
-// meet the gains of two stereo frames in one multiply.
+// meet the gains of two stereo frames in one multiply. fractions: the
+// positions' FractionPairs (linear only).
 template <Interpolation kind>
-Float4 ReadTwo(const int16_t* f, int64_t position, int64_t step, const Kernels& k) {
+Float4 ReadTwo(const int16_t* f, int64_t position, int64_t step, UInt4 fractions, const Kernels& k) {
     const int64_t next = position + step;
     if constexpr (kind == Interpolation::Nearest) {
         float a = f[position >> 32], b = f[next >> 32];
@@ -117,9 +127,7 @@ Float4 ReadTwo(const int16_t* f, int64_t position, int64_t step, const Kernels& 
         Float4 x = Widen(std::bit_cast<Short8>(Int4{pairA, pairB, 0, 0}), false);
         Float4 from = __builtin_shufflevector(x, x, 0, 0, 2, 2);
         Float4 to = __builtin_shufflevector(x, x, 1, 1, 3, 3);
-        int32_t fractionA = static_cast<int32_t>(static_cast<uint32_t>(position) >> 1);
-        int32_t fractionB = static_cast<int32_t>(static_cast<uint32_t>(next) >> 1);
-        Float4 t = __builtin_convertvector((Int4{fractionA, fractionA, fractionB, fractionB}), Float4) * (1.0f / 2147483648.0f);
+        Float4 t = __builtin_convertvector(std::bit_cast<Int4>(fractions >> 1), Float4) * (1.0f / 2147483648.0f);
         return from + (to - from) * t;
     } else {  // both sums at once, in the same order as Read's
         Float4 x = Products<kind>(f, position, k), y = Products<kind>(f, next, k);
@@ -185,13 +193,16 @@ void MixRun(Voice& v, const int16_t* f, float* mix, int32_t count, const Kernels
     // Gains of this frame and the next: L, R, L, R.
     Float4 gains{v.left, v.right, v.left + leftStep, v.right + rightStep};
     const Float4 gainsStep{2 * leftStep, 2 * rightStep, 2 * leftStep, 2 * rightStep};
+    UInt4 fractions = FractionPairs(position, step);
+    const UInt4 fractionsStep = FractionPairs(2 * step, 0);
     int32_t n = 0;
     for (; n + 1 < count; n += 2) {
         Float4 sum;
         std::memcpy(&sum, mix + 2 * n, sizeof sum);
-        sum += ReadTwo<kind>(f, position, step, k) * gains;
+        sum += ReadTwo<kind>(f, position, step, fractions, k) * gains;
         std::memcpy(mix + 2 * n, &sum, sizeof sum);
         position += 2 * step;
+        fractions += fractionsStep;
         if constexpr (ramping) gains += gainsStep;
     }
     if (n < count) {  // an odd last frame

@@ -30,7 +30,7 @@ int32_t SongChannels(const Song& song);
 
 struct RenderSettings {
     int32_t sampleRate = 48000;
-    Interpolation interpolation = Interpolation::Cubic;  // the product's choice
+    Interpolation interpolation = Interpolation::Sinc;  // the product's choice: the best, and cheap enough
     bool volumeRamp = true;
     // At the end of the order list: go on at the restart position (true) or stop.
     bool looping = true;
