@@ -43,14 +43,18 @@ HWND AboutOf(DWORD processId) {
     return search.found;
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM data) {
     auto* search = reinterpret_cast<std::pair<DWORD, int>*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     if (owner != search->first) return TRUE;
     ++search->second;
-    EnumChildWindows(hwnd, [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-                     reinterpret_cast<LPARAM>(&search->second));
+    EnumChildWindows(hwnd, CountChild, reinterpret_cast<LPARAM>(&search->second));
     return TRUE;
 }
 
