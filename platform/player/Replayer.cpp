@@ -21,8 +21,8 @@ const Cell kBlankCell{};
 }  // namespace
 
 Replayer::Replayer(const Song& song, bool looping, bool stopOnRevisit)
-    : song_(song), looping_(looping), stopOnRevisit_(stopOnRevisit),
-      channels_(song.channels), visited_(stopOnRevisit ? size_t{kMaxOrders} * kMaxRows : 0),
+    : song_(song), looping_(looping),
+      channels_(song.channels), played_(stopOnRevisit ? std::make_unique<PlayedRows>() : nullptr),
       speed_(song.speed), tempo_(song.tempo) {
     for (Channel& ch : channels_) ch.instrument = &song_.instruments[0];
     EnterOrder(0);
@@ -40,7 +40,7 @@ bool Replayer::Tick() {
     bool newRow = --timer_ == 0;
     if (newRow) timer_ = speed_;
     bool readRow = newRow && patternDelayLeft_ == 0;
-    if (readRow && stopOnRevisit_ && RowVisited()) {
+    if (readRow && played_ && RowPlayedBefore()) {
         ended_ = true;
         return false;
     }
@@ -54,17 +54,13 @@ bool Replayer::Tick() {
     return true;
 }
 
-bool Replayer::RowVisited() {
-    uint8_t& flag = visited_[static_cast<size_t>(order_) * kMaxRows + row_];
-    if (flag) return true;
-    flag = 1;
-    return false;
-}
-
-// A pattern loop plays its rows again by design: they do not count as visited.
-void Replayer::ForgetLoopedRows(int32_t fromRow) {
-    if (!stopOnRevisit_) return;
-    for (int32_t r = fromRow; r <= row_ && r < kMaxRows; ++r) visited_[static_cast<size_t>(order_) * kMaxRows + r] = 0;
+bool Replayer::RowPlayedBefore() {
+    RowState state;
+    state.order = static_cast<uint8_t>(order_);
+    state.row = static_cast<uint8_t>(row_);
+    state.breakRow = static_cast<uint8_t>(breakRow_);
+    for (int32_t i = 0; i < song_.channels; ++i) state.SetLoopCount(i, channels_[i].loopCount);
+    return played_->Visit(state);
 }
 
 void Replayer::ReadRow() {

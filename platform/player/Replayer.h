@@ -4,8 +4,10 @@
 // then envelopes, fadeout and auto-vibrato; then move on to the next row.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "platform/player/PlayedRows.h"
 #include "platform/player/XmSong.h"
 
 namespace xm {
@@ -86,8 +88,7 @@ private:
     void KeyOff(Channel& ch);
     void NextPosition();
     void EnterOrder(int32_t order);
-    bool RowVisited();
-    void ForgetLoopedRows(int32_t fromRow);
+    bool RowPlayedBefore();
     // Effects (ReplayerEffects.cpp).
     void FirstTickEffects(Channel& ch);
     int32_t FirstTickVolumeColumn(Channel& ch);
@@ -117,9 +118,9 @@ private:
     int32_t TickInRow() const { return speed_ - timer_; }
 
     const Song& song_;
-    const bool looping_, stopOnRevisit_;
+    const bool looping_;
     std::vector<Channel> channels_;
-    std::vector<uint8_t> visited_;  // one flag per (order, row)
+    std::unique_ptr<PlayedRows> played_;  // only when stopping on a revisit
     PlayPosition position_;
     int32_t speed_, tempo_, timer_ = 1;  // ticks per row, BPM, ticks left in the row
     int32_t globalVolume_ = 64;

@@ -134,7 +134,6 @@ void Replayer::PatternLoop(Channel& ch) {
     }
     breakRow_ = ch.loopRow;
     loopJump_ = true;
-    ForgetLoopedRows(ch.loopRow);
 }
 
 void Replayer::FirstTickExtended(Channel& ch) {

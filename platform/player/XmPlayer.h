@@ -34,7 +34,9 @@ struct RenderSettings {
     bool volumeRamp = true;
     // At the end of the order list: go on at the restart position (true) or stop.
     bool looping = true;
-    // Stop as soon as playback would come back to a row already played (one pass).
+    // Stop as soon as playback would come back to a row already played with
+    // the same pattern-loop counts and break row, so it would replay the same
+    // way (one pass; with looping it goes on through the restart position first).
     bool stopOnRevisit = false;
 };
 

@@ -73,7 +73,10 @@ int main(int argc, char** argv) {
         return kExitBadModule;
     }
     o.settings.sampleRate = kSampleRate;
-    o.settings.looping = false;
+    // One pass as FT2 plays it: on through the restart position, which can
+    // replay rows with pattern loops still counting, until a row would replay
+    // exactly as before.
+    o.settings.looping = true;
     o.settings.stopOnRevisit = true;
     xm::Renderer renderer(*loaded.song, o.settings);
     const int64_t limit = o.seconds > 0 ? static_cast<int64_t>(o.seconds * kSampleRate) : INT64_MAX;

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "platform/player/PlayedRows.h"
 #include "platform/player/Replayer.h"
 #include "tests/native/player/TestModule.h"
 
@@ -255,6 +256,80 @@ TEST(Replayer, JumpsBreaksAndPatternLoops) {
     EXPECT_EQ(Rows(m, true, true, 100), (Rowlist{{0, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {0, 3}, {2, 0}}))
         << "a pattern loop is not a revisit; the break back into order 0 row 1 is";
     EXPECT_EQ(Rows(m, true, false, 10).back(), (std::pair<int32_t, int32_t>{0, 1})) << "looping goes on there";
+}
+
+// A row reached again counts as a revisit only in the same pattern-loop
+// state: FT2 keeps each channel's loop count across patterns and the song's
+// restart, and a loop jump leaves its row for the next pattern to start at.
+TEST(Replayer, OnePassStopsOnlyWhereTheReplayWouldBeTheSame) {
+    constexpr Cell kLoopStart{0, 0, 0, 0xE, 0x60}, kLoopOnce{0, 0, 0, 0xE, 0x61}, kLoopTwice{0, 0, 0, 0xE, 0x62};
+    struct Case {
+        const char* what;
+        TestModule module;
+        Rowlist onePass;
+    };
+    std::vector<Case> cases;
+    {
+        // Order 0 sets the loop start and breaks into order 1, whose E62 jumps
+        // back to row 2 there; its count survives the restart into order 0.
+        TestModule m = ThreeOrders(0);
+        m.orders = {0, 1};
+        m.patterns = {TestPattern{4, {}}, TestPattern{4, {}}};
+        m.Put(0, 2, 0, kLoopStart);
+        m.Put(0, 3, 0, {0, 0, 0, 0xD, 0x00});
+        m.Put(1, 1, 0, kLoopTwice);
+        cases.push_back({"loop count kept across the restart", m,
+                         {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3},   // count 2 set
+                          {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3},                   // count 1
+                          {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3}}});                // count 0
+    }
+    {
+        // B00 + D03 skips to row 3; order 1 breaks back to row 1, where a
+        // loop runs and leaves row 1 as the start of the next pattern.
+        TestModule m = ThreeOrders(0);
+        m.channels = 2;
+        m.orders = {0, 1};
+        m.patterns = {TestPattern{4, {}}, TestPattern{4, {}}};
+        m.Put(0, 0, 0, {0, 0, 0, 0xB, 0x00});
+        m.Put(0, 0, 1, {0, 0, 0, 0xD, 0x03});
+        m.Put(0, 1, 0, kLoopStart);
+        m.Put(0, 2, 0, kLoopOnce);
+        m.Put(1, 0, 0, {0, 0, 0, 0xD, 0x01});
+        cases.push_back({"break row left by a loop", m,
+                         {{0, 0}, {0, 3}, {1, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2},
+                          {0, 3}, {1, 1}, {1, 2}, {1, 3}}});  // row 3 again, now leading to order 1 row 1
+    }
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rows(c.module, true, true, 100), c.onePass) << c.what;
+        Rowlist looping = Rows(c.module, true, false, static_cast<int32_t>(c.onePass.size()) + 1);
+        EXPECT_EQ(looping.back(), (std::pair<int32_t, int32_t>{0, 0})) << c.what << ": the stop is where the song starts over";
+    }
+}
+
+TEST(PlayedRows, RemembersEachStateAndBoundsTheLoopingOnes) {
+    xm::PlayedRows played;
+    xm::RowState plain;
+    plain.order = 2, plain.row = 5;
+    EXPECT_FALSE(played.Visit(plain));
+    EXPECT_TRUE(played.Visit(plain));
+    xm::RowState looping = plain;
+    looping.SetLoopCount(31, 1);
+    EXPECT_FALSE(played.Visit(looping)) << "same row, a loop counting on the last channel";
+    EXPECT_TRUE(played.Visit(looping));
+    looping.SetLoopCount(31, 2);
+    EXPECT_FALSE(played.Visit(looping));
+    // Looping states go in a fixed table that holds thousands; once it is
+    // full the pass ends instead of allocating during rendering.
+    int32_t stored = 0;
+    for (int32_t i = 0; i < 256 * 256; ++i) {
+        xm::RowState next;
+        next.order = static_cast<uint8_t>(i / 256), next.row = static_cast<uint8_t>(i % 256);
+        next.SetLoopCount(0, 1);
+        if (played.Visit(next)) break;
+        ++stored;
+    }
+    EXPECT_GT(stored, 10000);
+    EXPECT_LT(stored, 256 * 256);
 }
 
 TEST(Replayer, PatternDelayRepeatsTheRow) {
