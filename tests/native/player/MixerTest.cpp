@@ -126,6 +126,82 @@ TEST(Mixer, LoudMixSaturatesInsteadOfWrapping) {
     EXPECT_EQ(out[1], 32767);
 }
 
+// One instrument whose sample rises by 64 a frame: every interpolation but
+// nearest should land on the line between frames.
+std::unique_ptr<const xm::Song> RampSong(uint8_t loopType) {
+    TestModule m;
+    TestSample s;
+    for (int32_t i = 0; i < 256; ++i) s.frames.push_back(static_cast<int16_t>(64 * i));
+    s.loopType = loopType;
+    s.loopStart = 100, s.loopLength = loopType ? 150 : 0;
+    TestInstrument ins;
+    ins.samples = {s};
+    m.instruments = {ins};
+    return MustLoad(m.Image());
+}
+
+TEST(Mixer, InterpolationsFollowAStraightLine) {
+    auto song = RampSong(0);
+    ASSERT_TRUE(song);
+    const double gain = 65535 * 0.264 / 65536;  // hard left: the whole volume on the left
+    for (auto kind : {xm::Interpolation::Nearest, xm::Interpolation::Linear, xm::Interpolation::Cubic,
+                      xm::Interpolation::Sinc}) {
+        xm::Mixer mixer(1, kRate, kind, false);
+        xm::Channel ch = Playing(*song, 65535, 0);
+        ch.finalPeriod = 4608 - 768 * 2;  // 4 x 8363 Hz: about 0.7 frames a step, every fraction visited
+        mixer.Update(0, ch, true, kTickFrames);
+        const double step = static_cast<double>(mixer.VoiceAt(0).step) / 4294967296.0;
+        std::vector<int16_t> out = Mix(mixer, 301);
+        for (int32_t n = 8; n < 301; ++n) {  // clear of the sample's start, where the kernels read zeros
+            double position = n * step;
+            double expected = 64 * (kind == xm::Interpolation::Nearest ? std::floor(position) : position) * gain;
+            ASSERT_NEAR(out[2 * n], expected, 2) << "interpolation " << static_cast<int>(kind) << ", frame " << n;
+            ASSERT_EQ(out[2 * n + 1], 0);
+        }
+    }
+}
+
+// Four ticks of one voice whose volume, panning and pitch change every tick,
+// mixed in calls of the given sizes (cycled; 0: whole ticks).
+std::vector<int16_t> FourTicks(const xm::Song& song, xm::Interpolation kind, const std::vector<int32_t>& calls) {
+    xm::Mixer mixer(1, kRate, kind, true);
+    std::vector<int16_t> out;
+    size_t call = 0;
+    for (int32_t tick = 0; tick < 4; ++tick) {
+        xm::Channel ch = Playing(song, 65535 - 15000 * tick, 40 + 50 * tick);
+        ch.trigger = tick == 0;
+        ch.quickRamp = tick == 0;
+        ch.finalPeriod = 4608 - 768 * 3 - 100 * tick;  // about 1.4 frames a step, and more each tick
+        mixer.Update(0, ch, true, kTickFrames);
+        for (int32_t left = kTickFrames; left > 0;) {
+            int32_t n = std::min(left, calls[call++ % calls.size()]);
+            if (n == 0) n = left;
+            std::vector<int16_t> piece = Mix(mixer, n);
+            out.insert(out.end(), piece.begin(), piece.end());
+            left -= n;
+        }
+    }
+    return out;
+}
+
+// The mixer runs two frames at a time and carries gains and positions from
+// call to call: calls of odd and tiny sizes give what whole ticks give.
+TEST(Mixer, CallSizesDoNotChangeTheMix) {
+    const std::vector<int32_t> calls = {1, 7, 2, 333, 1, 616, 5, 3, 1, 1023};
+    for (uint8_t loopType : {0, 1, 2}) {
+        auto song = RampSong(loopType);
+        ASSERT_TRUE(song);
+        for (auto kind : {xm::Interpolation::Nearest, xm::Interpolation::Linear, xm::Interpolation::Cubic,
+                          xm::Interpolation::Sinc}) {
+            std::vector<int16_t> whole = FourTicks(*song, kind, {0}), pieces = FourTicks(*song, kind, calls);
+            ASSERT_EQ(whole.size(), pieces.size());
+            for (size_t i = 0; i < whole.size(); ++i)
+                ASSERT_NEAR(whole[i], pieces[i], 1) << "loop type " << int{loopType} << ", interpolation "
+                                                    << static_cast<int>(kind) << ", sample " << i;
+        }
+    }
+}
+
 // A one-row song at speed 1: one tick, then the end.
 TEST(Renderer, RendersWholeTicksThenEnds) {
     struct Case { uint16_t tempo; int32_t rows; int32_t frames; };
