@@ -18,7 +18,8 @@ constexpr int32_t kSincTaps = 8;
 // Output level: matched to openmpt123's on whole songs (within 0.1 dB).
 constexpr float kMasterGain = 0.264f / 65536.0f;
 
-// Four floats in one SSE register; the taps of a kernel row.
+// Vectors of one SSE register (GCC and Clang vector extensions): a kernel
+// row's taps, two stereo frames, widened sample frames.
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = int32_t __attribute__((vector_size(16)));
 using UInt4 = uint32_t __attribute__((vector_size(16)));
