@@ -29,3 +29,14 @@ function(vellumar_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# vellumar_capture_home(test): runs the test with a HOME of its own whose
+# .asoundrc makes ALSA's default device a raw file, named to the test by
+# VELLUMAR_CAPTURE. Without it a test sees the session's HOME: no sound card.
+function(vellumar_capture_home test)
+  set(home ${CMAKE_CURRENT_BINARY_DIR}/${test}-home)
+  set(capture ${home}/capture.raw)
+  file(WRITE ${home}/.asoundrc
+    "pcm.!default {\n  type file\n  slave.pcm null\n  file \"${capture}\"\n  format raw\n}\n")
+  set_tests_properties(${test} PROPERTIES ENVIRONMENT "HOME=${home};VELLUMAR_CAPTURE=${capture}")
+endfunction()

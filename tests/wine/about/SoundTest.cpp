@@ -8,18 +8,21 @@
 
 #include <cstdio>
 
+#include "about/AboutSong.h"
 #include "tests/wine/about/AboutWindowProbe.h"
-#include "tests/wine/about/CapturedPcm.h"
+#include "tests/wine/support/PcmCapture.h"
 
 namespace {
 
 constexpr int32_t kMaxStartOffset = kRate / 4;
+
+std::vector<uint8_t> AboutSongImage() { return {AboutSong, AboutSong + AboutSongLength}; }
 constexpr double kSameSignal = 0.99;
 
 class AboutSoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(CapturePath().empty()) << "VELLUMAR_ABOUT_CAPTURE names no file (run through ctest)";
+        ASSERT_FALSE(CapturePath().empty()) << "VELLUMAR_CAPTURE names no file (run through ctest)";
         ASSERT_GT(waveOutGetNumDevs(), 0u) << "no wave device: is HOME's .asoundrc read?";
         ASSERT_TRUE(app.Start()) << "vellumar.exe did not show MainWindow";
     }
@@ -33,9 +36,9 @@ protected:
     }
 
     void ExpectSongFromItsBeginning(const Pcm& capture, int32_t minFrames, const char* what) {
-        const Pcm reference = RenderAboutSong(Frames(capture));
+        const Pcm reference = RenderReference(AboutSongImage(), Frames(capture), true);
         ASSERT_FALSE(reference.empty()) << "the engine cannot load AboutSong";
-        const SongMatch match = FindSongStart(capture, reference, kMaxStartOffset);
+        const PcmMatch match = FindReference(capture, reference, kMaxStartOffset);
         std::printf("%s: %d frames captured, song starts at frame %d, %d frames compared, correlation %.6f\n", what,
                     Frames(capture), match.offset, match.frames, match.correlation);
         EXPECT_GE(match.offset, 0) << what << ": the song's start is not in the first 250 ms";

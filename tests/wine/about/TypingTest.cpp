@@ -15,7 +15,7 @@
 #include "about/CreditsText.h"
 #include "tests/native/about/CreditsClock.h"
 #include "tests/wine/about/AboutWindowProbe.h"
-#include "tests/wine/about/CapturedPcm.h"
+#include "tests/wine/support/PcmCapture.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "about/AboutSong.h"
 #include "platform/player/ModulePlayer_win.h"
 #include "tests/wine/player/OffThreadAllocations.h"
-#include "tests/wine/player/PcmMatch.h"
+#include "tests/wine/support/PcmCapture.h"
 #include "tests/wine/player/ProcessProbe.h"
 #include "tests/wine/player/TinyXm.h"
 
@@ -37,7 +37,7 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 class PlayerWithCapture : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(CapturePath().empty()) << "VELLUMAR_PLAYER_CAPTURE names no file (run through ctest)";
+        ASSERT_FALSE(CapturePath().empty()) << "VELLUMAR_CAPTURE names no file (run through ctest)";
         ASSERT_GT(waveOutGetNumDevs(), 0u) << "no wave output device: is HOME's .asoundrc read?";
         RepeatUntilThreadsSettle([this] {
             PlayModule(song_.data(), Length(song_), true);

@@ -1,4 +1,6 @@
-#include "tests/wine/player/PcmMatch.h"
+#include "tests/wine/support/PcmCapture.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <cmath>
@@ -40,8 +42,14 @@ Pcm RenderReference(const std::vector<uint8_t>& image, int32_t frames, bool loop
 }
 
 std::string CapturePath() {
-    const char* path = std::getenv("VELLUMAR_PLAYER_CAPTURE");
+    const char* path = std::getenv("VELLUMAR_CAPTURE");
     return path ? std::string("Z:") + path : std::string();
+}
+
+int64_t CaptureBytes() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(CapturePath().c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 Pcm ReadCapture() {

@@ -1,5 +1,7 @@
 #pragma once
-// Finding the engine's own render in what the sound device was given.
+// What ALSA's file device received from a player under test (see
+// vellumar_capture_home in this folder's CMakeLists.txt), against the
+// engine's own render.
 
 #include <cstdint>
 #include <string>
@@ -7,16 +9,21 @@
 
 // Interleaved 16-bit stereo frames.
 using Pcm = std::vector<int16_t>;
+constexpr int32_t kRate = 48000;
+constexpr int32_t kBytesPerFrame = 4;
 
 inline int32_t Frames(const Pcm& pcm) { return static_cast<int32_t>(pcm.size() / 2); }
 
 // The engine rendering the image in-process, with the player's settings.
 Pcm RenderReference(const std::vector<uint8_t>& image, int32_t frames, bool looping);
 
-// What ALSA's file device has written since the device was last opened:
-// the raw file named by VELLUMAR_PLAYER_CAPTURE. Empty when unreadable.
-Pcm ReadCapture();
+// The raw file named by VELLUMAR_CAPTURE, as a Windows path on Z:, or
+// empty when the test runs without a sound device.
 std::string CapturePath();
+// The file's size in bytes; -1 when it does not exist.
+int64_t CaptureBytes();
+// What the device has written since it was last opened; empty when unreadable.
+Pcm ReadCapture();
 
 struct PcmMatch {
     int32_t offset = -1;       // frames of the capture before the reference starts
