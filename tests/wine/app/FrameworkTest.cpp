@@ -61,6 +61,35 @@ TEST(Framework, FontsIconsAndListItemHeight) {
     }
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int ThreadWindowCount() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void OpenAndCloseAbout() {
+    Window* about = CreateFromLayout(AboutWindowLayout());
+    ASSERT_NE(about, nullptr);
+    DestroyWindow(about->Handle());
+}
+
+TEST(AboutWindow, EachOpeningReplacesTheLinesAndLeavesNoWindowBehind) {
+    StartFramework();
+    OpenAndCloseAbout();
+    const int windows = ThreadWindowCount();
+    for (int i = 0; i < 50; ++i) {
+        CreditLines = TextArray({"replaced"});
+        OpenAndCloseAbout();
+        EXPECT_EQ(CreditLines.Count(), 3) << "opening " << i << " keeps its own lines";
+    }
+    EXPECT_EQ(ThreadWindowCount(), windows);
+}
+
 void CALLBACK CloseMainWindowSoon(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     CreditLines = TextArray({"a", "b", "c"});
